@@ -6,8 +6,26 @@ namespace Vcl {
 
 struct TBoundaryAccess {
   // The innermost active scope of this thread; null inside a callback entry
-  // until our code opens a scope there.
-  static inline thread_local TExceptionCapture* Current = nullptr;
+  // until our code opens a scope there. Every message through a thunk reads
+  // and writes it, so it lives in a slot of the system's thread storage: the
+  // compiler's emulated thread_local costs several times as much per access.
+  struct TThreadScope {
+    static DWORD Slot() {
+      static const DWORD slot = TlsAlloc();
+      return slot;
+    }
+    operator TExceptionCapture*() const noexcept {
+      const DWORD error = GetLastError();  // TlsGetValue clears it
+      auto* scope = static_cast<TExceptionCapture*>(TlsGetValue(Slot()));
+      SetLastError(error);
+      return scope;
+    }
+    TThreadScope& operator=(TExceptionCapture* Scope) noexcept {
+      TlsSetValue(Slot(), Scope);
+      return *this;
+    }
+  };
+  static inline TThreadScope Current;
 
   static void Push(TExceptionCapture* Scope) noexcept {
     Scope->FOuter = Current;
