@@ -18,6 +18,13 @@ void* TObject::MethodAddress(const AnsiString& Name) const {
   return m ? m->Code : nullptr;
 }
 
+void TObject::Free() {
+  BeforeDestruction();
+  delete this;
+}
+
+const TEnumInfo ShiftStateInfo{{"ssShift", "ssAlt", "ssCtrl", "ssLeft", "ssRight", "ssMiddle", "ssDouble"}};
+
 // ---------------------------------------------------------------------------
 
 VCL_PUBLISH(TPersistent, TObject, Object) {}
@@ -28,9 +35,8 @@ void TPersistent::Assign(TPersistent* Source) {
 }
 
 void TPersistent::AssignTo(TPersistent* Dest) {
-  AnsiString src = ClassName();
   AnsiString dst = Dest ? Dest->ClassName() : AnsiString("nil");
-  throw EConvertError(FormatMsg(FormatMsg("%s を ", src) + "%s に代入できません.", dst));
+  throw EConvertError(ClassName() + " を " + dst + " に代入できません.");
 }
 
 // ---------------------------------------------------------------------------
@@ -44,9 +50,18 @@ bool IsValidIdent(const AnsiString& Ident) {
   return true;
 }
 
+TComponent* CreateComponentOf(TClass Class, TComponent* Owner) {
+  if (!Class) throw EComponentError("クラスが指定されていません.");
+  if (!Class->InheritsFrom(TComponent::StaticClass()))
+    throw EComponentError(FormatMsg("クラス %s はコンポーネントではありません.", Class->Name));
+  if (!Class->Create) throw EComponentError(FormatMsg("クラス %s のインスタンスは作成できません.", Class->Name));
+  return Class->Create(Owner);
+}
+
 VCL_PUBLISH(TComponent, TPersistent, Component) {
-  P.Str("Name", &TComponent::GetName, nullptr, tkString).Stored = [](TObject*) { return false; };
-  P.Int<int>("Tag", &TComponent::Tag, &TComponent::SetTag, 0);
+  // The name is written in the object's header, never as a property.
+  P.Str("Name", &TComponent::GetName, &TComponent::SetName, tkString).NotStored();
+  P.Int("Tag", &TComponent::Tag, &TComponent::SetTag, 0);
 }
 
 TComponent::TComponent(TComponent* AOwner) {
@@ -54,15 +69,23 @@ TComponent::TComponent(TComponent* AOwner) {
 }
 
 TComponent::~TComponent() {
+  // Deleted without Free: the same steps, now that the derived parts are gone.
+  DestroySteps();
+}
+
+void TComponent::BeforeDestruction() { DestroySteps(); }
+
+void TComponent::DestroySteps() {
+  if (FDestroySteps) return;
+  FDestroySteps = true;
   Destroying();
   // Everyone that asked is told before anything is taken apart.
   while (!FFreeNotifies.empty()) {
     TComponent* other = FFreeNotifies.back();
     FFreeNotifies.pop_back();
     other->Notification(this, opRemove);
-    // The other side forgets this one too.
-    auto& theirs = other->FFreeNotifies;
-    theirs.erase(std::remove(theirs.begin(), theirs.end(), this), theirs.end());
+    // The other side forgets this one too, whatever its override did.
+    other->RemoveNotification(this);
   }
   DestroyComponents();
   if (FOwner) FOwner->RemoveComponent(this);
@@ -99,7 +122,9 @@ void TComponent::SetName(const AnsiString& NewName) {
     FOwner->ValidateRename(this, FName, NewName);
   else
     ValidateRename(nullptr, FName, NewName);
+  SetReference(false);
   FName = NewName;
+  SetReference(true);
 }
 
 void TComponent::ValidateRename(TComponent* AComponent, const AnsiString& CurName, const AnsiString& NewName) {
@@ -107,6 +132,23 @@ void TComponent::ValidateRename(TComponent* AComponent, const AnsiString& CurNam
   TComponent* found = FindComponent(NewName);
   if (found && found != AComponent)
     throw EComponentError(FormatMsg("コンポーネント名 %s は既に存在します.", NewName));
+}
+
+void TComponent::SetReference(bool Enable) {
+  if (!FOwner || FName.empty()) return;
+  TClass owner = FOwner->ClassType();
+  // Clearing compares addresses only: a component deleted without Free
+  // no longer knows its own class here.
+  if (const TFieldInfo* f = owner->FindField(FName)) {
+    if (Enable ? InheritsFrom(f->FieldClass()) : f->Get(FOwner) == this) f->Set(FOwner, Enable ? this : nullptr);
+    return;
+  }
+  // An object property named like the component stands for its field, so
+  // classes may publish component fields either way.
+  const TPropInfo* p = owner->FindProp(FName);
+  if (p && p->Kind == tkClass && p->SetObj && p->GetObj && p->PropClass &&
+      (Enable ? InheritsFrom(p->PropClass()) : p->GetObj(FOwner) == this))
+    p->SetObj(FOwner, Enable ? this : nullptr);
 }
 
 TComponent* TComponent::FindComponent(const AnsiString& AName) const {
@@ -117,16 +159,19 @@ TComponent* TComponent::FindComponent(const AnsiString& AName) const {
 }
 
 void TComponent::InsertComponent(TComponent* AComponent) {
-  if (!AComponent) return;
+  if (!AComponent || AComponent->FOwner == this) return;
   ValidateRename(AComponent, AnsiString(), AComponent->FName);
   if (AComponent->FOwner) AComponent->FOwner->RemoveComponent(AComponent);
   Insert(AComponent);
+  AComponent->SetReference(true);
+  if (HasState(csDesigning)) AComponent->SetDesigning(true);
   Notification(AComponent, opInsert);
 }
 
 void TComponent::RemoveComponent(TComponent* AComponent) {
   if (!AComponent || AComponent->FOwner != this) return;
   Notification(AComponent, opRemove);
+  AComponent->SetReference(false);
   Remove(AComponent);
 }
 
@@ -141,11 +186,11 @@ void TComponent::Remove(TComponent* AComponent) {
 }
 
 void TComponent::DestroyComponents() {
-  // Last created, first destroyed.
+  // Last inserted, first destroyed; each leaves (and tells) first.
   while (!FComponents.empty()) {
     TComponent* c = FComponents.back();
     RemoveComponent(c);
-    delete c;
+    c->Free();
   }
 }
 
@@ -178,8 +223,9 @@ void TComponent::RemoveNotification(TComponent* AComponent) {
 void TComponent::Loaded() { FComponentState &= ~csLoading; }
 
 void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
-  if (Operation == opRemove && AComponent) RemoveNotification(AComponent);
-  // Pass it on to everything owned; a copy, since receivers may change the list.
+  if (Operation == opRemove && AComponent) RemoveFreeNotification(AComponent);
+  // Pass it on to everything owned, last first; a copy, since receivers
+  // may change the list.
   std::vector<TComponent*> owned = FComponents;
   for (auto it = owned.rbegin(); it != owned.rend(); ++it)
     if (std::find(FComponents.begin(), FComponents.end(), *it) != FComponents.end())
