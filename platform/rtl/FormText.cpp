@@ -29,6 +29,15 @@ TValue TValue::Ident(const AnsiString& V, int Line) {
 
 AnsiString AtLine(int Line, const AnsiString& Message) { return "行 " + IntToStr(Line) + ": " + Message; }
 
+AnsiString ExpectedMessage(const AnsiString& What, const AnsiString& Found) {
+  // The last character, not the last byte: a trail byte may look like ASCII.
+  auto gap = [](const AnsiString& S) {
+    std::size_t p = LastCharStart(S);
+    return p != AnsiString::npos && p + 1 == S.size() && static_cast<unsigned char>(S[p]) < 0x80 ? " " : "";
+  };
+  return What + gap(What) + "が必要ですが " + Found + gap(Found) + "があります.";
+}
+
 namespace {
 
 bool IsTrailByte(unsigned char c) { return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC); }
@@ -74,7 +83,7 @@ class TParser {
     }
   }
   [[noreturn]] void Expected(const AnsiString& What) const {
-    Fail(FTok.Line, What + " が必要ですが " + Show(FTok) + " があります.");
+    Fail(FTok.Line, ExpectedMessage(What, Show(FTok)));
   }
   bool IsSymbol(char C) const { return FTok.Kind == tSymbol && FTok.Text[0] == C; }
   bool IsKeyword(const char* K) const { return FTok.Kind == tIdent && SameText(FTok.Text, K); }
@@ -312,6 +321,8 @@ class TParser {
         }
         return v;
       case tIdent:
+        // Keywords end a body; as a value they mean the value is missing.
+        if (IsKeyword("end") || IsKeyword("object") || IsKeyword("item")) Expected("値");
         v.Kind = TValue::vkIdent, v.Str = FTok.Text;
         Next();
         return v;
@@ -345,7 +356,7 @@ class TParser {
       while (!IsSymbol('>')) v.Items.push_back(ParseItem());
       Next();
     } else {
-      Fail(v.Line, "値が必要ですが '" + AnsiString(1, c) + "' があります.");
+      Fail(v.Line, ExpectedMessage("値", "'" + AnsiString(1, c) + "'"));
     }
     return v;
   }

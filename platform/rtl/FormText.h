@@ -69,5 +69,7 @@ AnsiString Describe(const TValue& Value);
 
 // "行 12: " + Message.
 AnsiString AtLine(int Line, const AnsiString& Message);
+// "<What>が必要ですが <Found>があります.", with a blank after ASCII words.
+AnsiString ExpectedMessage(const AnsiString& What, const AnsiString& Found);
 
 }  // namespace Vcl::Form

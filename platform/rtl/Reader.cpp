@@ -380,7 +380,7 @@ struct TReader::TState {
   }
   const TValue& Peek() {
     TCursor& c = Top();
-    if (c.Pos == c.End) Fail(c.Line, "値が必要ですがリストの終わりです.");
+    if (c.Pos == c.End) throw EReadError("値が必要ですがリストの終わりです.");
     return *c.Pos;
   }
   const TValue& Take() {
@@ -388,8 +388,10 @@ struct TReader::TState {
     ++Top().Pos;
     return v;
   }
+  // Raised inside the reader of a defined property, which adds the line
+  // and the property.
   [[noreturn]] static void Expected(const TValue& V, const AnsiString& What) {
-    Fail(V.Line, What + " が必要ですが " + Form::Describe(V) + " があります.");
+    throw EReadError(Form::ExpectedMessage(What, Form::Describe(V)));
   }
 };
 
@@ -462,7 +464,7 @@ void TReader::ReadListEnd() {
   TState& s = *FState;
   TState::TCursor& c = s.Top();
   if (c.Pos != c.End) TState::Expected(*c.Pos, "リストの終わり");
-  if (s.Cursors.size() <= s.BaseDepth) Fail(c.Line, "リストの始まりがありません.");
+  if (s.Cursors.size() <= s.BaseDepth) throw EReadError("リストの始まりがありません.");
   s.Cursors.pop_back();
 }
 
@@ -520,7 +522,7 @@ Variant TReader::ReadVariant() {
 void TReader::ReadCollection(TCollection* Collection) {
   const TValue& v = FState->Take();
   if (v.Kind != TValue::vkCollection) TState::Expected(v, "コレクション");
-  if (!Collection) Fail(v.Line, "読み込み先のコレクションがありません.");
+  if (!Collection) throw EReadError("読み込み先のコレクションがありません.");
   FState->ReadCollectionValue(Collection, v, FState->WantedWhere);
 }
 
