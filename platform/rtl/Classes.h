@@ -55,6 +55,8 @@ T* dyn_cast(TObject* Obj) {
 // Events shared by every layer.
 using TNotifyEvent = Closure<void(TObject* Sender)>;
 using TMessageEventHandler = Closure<void(TObject* Sender, TMessage& Message, bool& Handled)>;
+// Receives one string, as property names are handed out.
+using TGetStrProc = Closure<void(const AnsiString S)>;
 
 // Shift keys and mouse buttons held during an input event.
 enum TShiftStateFlag { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };

@@ -58,6 +58,7 @@ class TMemoryStream : public TStream {
   int Read(void* Buffer, int Count) override;
   int Write(const void* Buffer, int Count) override;
   long long Seek(long long Offset, TSeekOrigin Origin) override;
+  using TStream::Seek;
   long long Size() override { return DataSize(); }
   long long DataSize() const { return static_cast<long long>(FData.size()); }
   void SetSize(long long NewSize) override;
@@ -95,6 +96,7 @@ class TFileStream : public TStream {
   int Read(void* Buffer, int Count) override;
   int Write(const void* Buffer, int Count) override;
   long long Seek(long long Offset, TSeekOrigin Origin) override;
+  using TStream::Seek;
   void SetSize(long long NewSize) override;
   const AnsiString& FileName() const { return FFileName; }
 

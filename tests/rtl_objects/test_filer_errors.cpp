@@ -133,3 +133,47 @@ TEST_CASE("a root read after a failed read loads cleanly") {
   CHECK(form.Panel1->Left() == 1);
   CHECK(form.Panel1->Buddy() == nullptr);
 }
+
+TEST_CASE("damaged text never crashes or leaks: every cut and every stray byte gives a read error or a form") {
+  RegisterTestClasses();
+  const AnsiString good =
+      "object Form1: TTestForm\r\n"
+      "  Caption = 'Main'\r\n"
+      "  object Panel1: TTestControl\r\n"
+      "    Left = 10\r\n"
+      "    Font.Style = [fsBold]\r\n"
+      "    Buddy = Button1\r\n"
+      "    Items = <\r\n"
+      "      item\r\n"
+      "        Text = 'first'#13#10\r\n"
+      "        OnMessage = ItemMessage\r\n"
+      "      end>\r\n"
+      "    Lines.Strings = (\r\n"
+      "      'one')\r\n"
+      "    Blob = {00FF}\r\n"
+      "    OnClick = ButtonClick\r\n"
+      "    object Button1: TTestControl\r\n"
+      "      Left = 5\r\n"
+      "    end\r\n"
+      "  end\r\n"
+      "end\r\n";
+  int controls = TTestControl::Instances;
+  int failures = 0, loads = 0;
+  auto attempt = [&](const AnsiString& text) {
+    TTestForm form(nullptr);
+    try {
+      ReadComponentText(text, &form);
+      ++loads;
+    } catch (const EReadError& e) {
+      ++failures;
+      CHECK(e.Message().rfind("行 ", 0) == 0);
+      CHECK(form.ComponentCount() == 0);
+    }
+  };
+  for (std::size_t cut = 0; cut < good.size(); ++cut) attempt(good.substr(0, cut));
+  for (std::size_t at = 0; at < good.size(); ++at)
+    for (char stray : {'\'', '#', '<', '{', '('}) attempt(good.substr(0, at) + stray + good.substr(at));
+  CHECK(TTestControl::Instances == controls);
+  CHECK(failures > 0);
+  CHECK(loads > 0);
+}
