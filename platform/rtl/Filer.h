@@ -1,9 +1,11 @@
 // Form resources: reading and writing components in the textual form
 // syntax (see FormText.h).
 //
-// Reading into a root: the root's own properties, then each nested object,
+// Reading into a root: the root takes the name in the text (made unique
+// among its owner's components, Form1_1 for a second one) and keeps its own
+// class whatever the text names. Then its properties, then each nested object,
 // created through its class reference (found among the classes of the
-// owner's published fields, then in the class registry) with the root as
+// root's published fields, then in the class registry) with the root as
 // owner (or the enclosing component's GetChildOwner), named, stored in the
 // owner's published field of that name, given its enclosing component
 // through SetParentComponent, and read in turn. Every component read has

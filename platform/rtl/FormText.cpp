@@ -550,7 +550,11 @@ AnsiString Describe(const TValue& Value) {
       std::vector<AnsiString> pieces = QuoteString(Value.Str, 40);
       return pieces.size() > 1 ? pieces[0] + "..." : pieces[0];
     }
-    case TValue::vkSet: return "[...]";
+    case TValue::vkSet: {
+      AnsiString r = "[";
+      for (std::size_t i = 0; i < Value.Set.size(); ++i) r += (i ? ", " : "") + Value.Set[i];
+      return r + "]";
+    }
     case TValue::vkList: return "(...)";
     case TValue::vkCollection: return "<...>";
     case TValue::vkBinary: return "{...}";
