@@ -87,15 +87,19 @@ struct TReader::TState {
   static AnsiString NameOf(TComponent* C) { return C->Name().empty() ? C->ClassName() : C->Name(); }
 
   // --- classes and components ---------------------------------------
-  TClass FindComponentClass(const AnsiString& Name, int Line) {
-    // The classes of the root's published fields come first.
+  // The classes of the root's published fields come first, then the registry.
+  TClass FindComponentClass(const AnsiString& Name) const {
     for (TClass c = R.FRoot->ClassType(); c; c = c->Parent) {
       for (const TFieldInfo& f : c->Fields)
         if (SameText(f.FieldClass()->Name, Name)) return f.FieldClass();
       for (const TPropInfo& p : c->Props)
         if (p.Kind == tkClass && p.PropClass && SameText(p.PropClass()->Name, Name)) return p.PropClass();
     }
-    TClass cls = GetClass(Name);
+    return GetClass(Name);
+  }
+
+  TClass RequireComponentClass(const AnsiString& Name, int Line) const {
+    TClass cls = FindComponentClass(Name);
     if (!cls) Fail(Line, "クラス " + Name + " が見つかりません.");
     if (!cls->Create || !cls->InheritsFrom(TComponent::StaticClass()))
       Fail(Line, "クラス " + Name + " のコンポーネントは作成できません.");
@@ -115,7 +119,7 @@ struct TReader::TState {
   }
 
   void ReadComponent(const Form::TObjectNode& Node, TComponent* Owner, TComponent* Parent) {
-    TClass cls = FindComponentClass(Node.ClassName, Node.Line);
+    TClass cls = RequireComponentClass(Node.ClassName, Node.Line);
     TComponent* c = nullptr;
     Guard(Node.Line, Node.ClassName + " を作成できません: ", [&] { c = cls->Create(Owner); });
     Created.push_back(c);

@@ -162,6 +162,7 @@ void TTestLabel::Loaded() {
 
 VCL_PUBLISH(TTestForm, TComponent, Component) {
   P.Str("Caption", &TTestForm::Caption);
+  P.Object("Notes", &TTestForm::Notes, nullptr);
   P.Field("Panel1", &TTestForm::Panel1);
   P.Field("Button1", &TTestForm::Button1);
   // A component field published as an object property also works.

@@ -126,8 +126,10 @@ class TTestLabel : public TComponent {
 class TTestForm : public TComponent {
   VCL_CLASS(TTestForm)
  public:
-  explicit TTestForm(TComponent* AOwner) : TComponent(AOwner) {}
+  explicit TTestForm(TComponent* AOwner) : TComponent(AOwner), FNotes(new TStringList) {}
+  ~TTestForm() override { delete FNotes; }
 
+  TStringList* Notes() const { return FNotes; }
   TTestControl* Panel1 = nullptr;
   TTestControl* Button1 = nullptr;
   TTestLabel* Label1 = nullptr;
@@ -142,6 +144,9 @@ class TTestForm : public TComponent {
 
   void GetChildren(std::vector<TComponent*>& Children, TComponent* Root) override;
   void Loaded() override;
+
+ private:
+  TStringList* FNotes;
 };
 
 // Registers the test classes (idempotent).

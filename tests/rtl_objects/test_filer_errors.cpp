@@ -81,6 +81,9 @@ TEST_CASE("unknown classes and properties, and bad values, name the line; what w
        "行 5: クラス TNoSuch が見つかりません."},
       {"object Form1: TTestForm\r\n  object F1: TTestFont\r\n  end\r\nend\r\n",
        "行 2: クラス TTestFont のコンポーネントは作成できません."},
+      // A class known from a property of the root that cannot be created that way.
+      {"object Form1: TTestForm\r\n  object L1: TTestLabel\r\n  end\r\n  object S1: TStringList\r\n  end\r\nend\r\n",
+       "行 4: クラス TStringList のコンポーネントは作成できません."},
       {WithLine("Colour = 1"), "行 4: Panel1 のプロパティ Colour が存在しません."},
       {WithLine("Font.Nmae = 'x'"), "行 4: Panel1 のプロパティ Font.Nmae が存在しません."},
       {WithLine("Left.X = 1"), "行 4: Panel1 のプロパティ Left はオブジェクトではありません."},
