@@ -246,3 +246,173 @@ TEST_CASE("unnamed components and TReader values in defined properties") {
   CHECK(form.Components(0)->Name().empty());
   CHECK(WriteComponentText(&form) == Crlf("object Form1: TTestForm\n  object TTestLabel\n    Text = 'x'\n  end\nend\n"));
 }
+
+namespace {
+
+// A component whose one defined property, "Custom", is read and written by
+// the test.
+class TScripted : public TComponent {
+  VCL_CLASS(TScripted)
+ public:
+  explicit TScripted(TComponent* AOwner) : TComponent(AOwner) {}
+  static inline std::function<void(TReader*)> Read;
+  static inline std::function<void(TWriter*)> Write;
+  void DefineProperties(TFiler* Filer) override {
+    Filer->DefineProperty("Custom", Read, Write, bool(Write));
+  }
+};
+
+VCL_PUBLISH(TScripted, TComponent, Component) {}
+
+AnsiString ScriptedText(const AnsiString& Value) {
+  return "object S1: TScripted\r\n  Custom = " + Value + "\r\nend\r\n";
+}
+
+}  // namespace
+
+TEST_CASE("defined properties read every kind of value through TReader") {
+  TTestItems items(nullptr);
+  std::vector<std::string> seen;
+  TScripted::Read = [&](TReader* R) {
+    R->ReadListBegin();
+    while (!R->EndOfList()) {
+      switch (R->NextValue()) {
+        case vaInt32: seen.push_back("int " + std::to_string(R->ReadInteger())); break;
+        case vaInt64: seen.push_back("int64 " + std::to_string(R->ReadInt64())); break;
+        case vaExtended: seen.push_back("float " + std::to_string(R->ReadFloat())); break;
+        case vaString: seen.push_back("string " + R->ReadString()); break;
+        case vaTrue:
+        case vaFalse: seen.push_back(R->ReadBoolean() ? "true" : "false"); break;
+        case vaIdent: seen.push_back("ident " + R->ReadIdent()); break;
+        case vaNil: seen.push_back("nil " + R->ReadIdent()); break;
+        case vaCollection: R->ReadCollection(&items), seen.push_back("collection"); break;
+        case vaList:
+          R->ReadListBegin();
+          seen.push_back("list of " + std::to_string(R->ReadInteger()));
+          R->ReadListEnd();
+          break;
+        default: FAIL("unexpected value"); break;
+      }
+    }
+    R->ReadListEnd();
+  };
+  TScripted s(nullptr);
+  ReadComponentText(ScriptedText("(1 5000000000 2.5 'x' True False Name nil <item Text = 'i' end> (7))"), &s);
+  CHECK(seen == std::vector<std::string>{"int 1", "int64 5000000000", "float 2.500000", "string x", "true", "false",
+                                         "ident Name", "nil nil", "collection", "list of 7"});
+  REQUIRE(items.Count() == 1);
+  CHECK(items.Item(0)->Text == "i");
+
+  TScripted::Read = [&](TReader* R) { CHECK(R->ReadChar() == 'c'); };
+  ReadComponentText(ScriptedText("'c'"), &s);
+  TScripted::Read = [&](TReader* R) { CHECK(R->ReadVariant() == Variant(2.5)); };
+  ReadComponentText(ScriptedText("2.5"), &s);
+
+  struct Case {
+    std::function<void(TReader*)> read;
+    const char* value;
+    const char* message;
+  };
+  const Case refused[] = {
+      {[](TReader* R) { R->ReadInteger(); }, "'x'", "行 2: S1 のプロパティ Custom: 整数が必要ですが 'x' があります."},
+      {[](TReader* R) { R->ReadInteger(); }, "5000000000", "行 2: S1 のプロパティ Custom: 整数が必要ですが 5000000000 があります."},
+      {[](TReader* R) { R->ReadString(); }, "(1)", "行 2: S1 のプロパティ Custom: 文字列が必要ですが (...) があります."},
+      {[](TReader* R) { R->ReadBoolean(); }, "1", "行 2: S1 のプロパティ Custom: True または False が必要ですが 1 があります."},
+      {[](TReader* R) { R->ReadChar(); }, "'xy'", "行 2: S1 のプロパティ Custom: 1 文字の文字列が必要ですが 'xy' があります."},
+      {[](TReader* R) { R->ReadListBegin(); }, "(1)", "行 2: S1 のプロパティ Custom の値が最後まで読まれていません."},
+      {[](TReader* R) { R->ReadListBegin(); R->ReadListEnd(); }, "(1)",
+       "行 2: S1 のプロパティ Custom: リストの終わりが必要ですが 1 があります."},
+      {[](TReader* R) { R->ReadListBegin(); R->ReadInteger(); R->ReadInteger(); }, "(1)",
+       "行 2: S1 のプロパティ Custom: 値が必要ですがリストの終わりです."},
+      {[](TReader* R) { R->ReadListEnd(); }, "1", "行 2: S1 のプロパティ Custom: リストの終わりが必要ですが 1 があります."},
+      {[](TReader* R) { R->ReadInteger(); R->ReadListEnd(); }, "1", "行 2: S1 のプロパティ Custom: リストの始まりがありません."},
+      {[](TReader*) {}, "1", "行 2: S1 のプロパティ Custom の値が最後まで読まれていません."},
+  };
+  for (const Case& c : refused) {
+    TScripted::Read = c.read;
+    AnsiString message = "(accepted)";
+    try {
+      TScripted t(nullptr);
+      ReadComponentText(ScriptedText(c.value), &t);
+    } catch (const EReadError& e) {
+      message = e.Message();
+    }
+    CHECK(message == AnsiString(c.message));
+  }
+  TScripted::Read = nullptr;
+}
+
+TEST_CASE("defined properties write exactly one value through TWriter") {
+  TScripted s(nullptr);
+  s.SetName("S1");
+  TTestItems items(nullptr);
+  static_cast<TTestItem*>(items.Add())->Text = "i";
+  TScripted::Write = [&](TWriter* W) {
+    W->WriteListBegin();
+    W->WriteInteger(-1);
+    W->WriteInteger(5000000000LL);
+    W->WriteFloat(0.5);
+    W->WriteString("s");
+    W->WriteBoolean(true);
+    W->WriteIdent("Form2.Button1");
+    W->WriteChar('c');
+    W->WriteVariant(Variant(7));
+    W->WriteCollection(&items);
+    W->WriteListBegin();
+    W->WriteListEnd();
+    W->WriteListEnd();
+  };
+  AnsiString text = WriteComponentText(&s);
+  CHECK(text == ScriptedText("(\r\n    -1\r\n    5000000000\r\n    0.5\r\n    's'\r\n    True\r\n    Form2.Button1\r\n"
+                             "    'c'\r\n    7\r\n    <\r\n      item\r\n        Text = 'i'\r\n      end>\r\n    ())"));
+  // The same text reads back and writes again alike.
+  std::vector<TValueType> kinds;
+  TScripted::Read = [&](TReader* R) {
+    R->ReadListBegin();
+    while (!R->EndOfList()) {
+      kinds.push_back(R->NextValue());
+      if (R->NextValue() == vaCollection) {
+        TTestItems scratch(nullptr);
+        R->ReadCollection(&scratch);
+      } else if (R->NextValue() == vaList) {
+        R->ReadListBegin();
+        R->ReadListEnd();
+      } else if (R->NextValue() == vaIdent) {
+        R->ReadIdent();
+      } else {
+        R->ReadVariant();
+      }
+    }
+    R->ReadListEnd();
+  };
+  TScripted back(nullptr);
+  ReadComponentText(text, &back);
+  CHECK(kinds == std::vector<TValueType>{vaInt32, vaInt64, vaExtended, vaString, vaTrue, vaIdent, vaString, vaInt32,
+                                         vaCollection, vaList});
+  TScripted::Read = nullptr;
+
+  struct Case {
+    std::function<void(TWriter*)> write;
+    const char* message;
+  };
+  const Case refused[] = {
+      {[](TWriter*) {}, "プロパティ Custom には値を 1 つ書き込んでください."},
+      {[](TWriter* W) { W->WriteInteger(1), W->WriteInteger(2); }, "プロパティ Custom には値を 1 つ書き込んでください."},
+      {[](TWriter* W) { W->WriteListBegin(); }, "プロパティ Custom のリストが閉じていません."},
+      {[](TWriter* W) { W->WriteListEnd(); }, "リストの始まりがありません."},
+      {[](TWriter* W) { W->WriteIdent("1x"); }, "'1x' は識別子ではありません."},
+      {[](TWriter* W) { W->WriteFloat(1.0 / 0.0); }, "有限でない数は書き込めません."},
+  };
+  for (const Case& c : refused) {
+    TScripted::Write = c.write;
+    AnsiString message = "(accepted)";
+    try {
+      WriteComponentText(&s);
+    } catch (const EWriteError& e) {
+      message = e.Message();
+    }
+    CHECK(message == AnsiString(c.message));
+  }
+  TScripted::Write = nullptr;
+  CHECK(WriteComponentText(&s) == "object S1: TScripted\r\nend\r\n");
+}
