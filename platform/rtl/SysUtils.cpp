@@ -88,9 +88,12 @@ int AnsiCompareStr(const AnsiString& S1, const AnsiString& S2) {
 int CompareText(const AnsiString& S1, const AnsiString& S2) {
   auto up = [](unsigned char c) { return (c >= 'a' && c <= 'z') ? c - 32 : c; };
   std::size_t n = S1.size() < S2.size() ? S1.size() : S2.size();
+  bool trail = false;  // trail bytes of double-byte characters never fold
   for (std::size_t i = 0; i < n; ++i) {
-    int a = up(static_cast<unsigned char>(S1[i])), b = up(static_cast<unsigned char>(S2[i]));
+    unsigned char c1 = static_cast<unsigned char>(S1[i]), c2 = static_cast<unsigned char>(S2[i]);
+    int a = trail ? c1 : up(c1), b = trail ? c2 : up(c2);
     if (a != b) return a < b ? -1 : 1;
+    trail = !trail && IsLeadByte(c1);
   }
   return S1.size() < S2.size() ? -1 : (S1.size() > S2.size() ? 1 : 0);
 }

@@ -109,6 +109,8 @@ TEST_CASE("comparisons answer -1, 0, 1") {
   CHECK(CompareText("a", "B") == -1);
   CHECK(SameText("表a", "表A"));
   CHECK_FALSE(SameText("ａ", "Ａ"));  // only ASCII letters fold
+  CHECK_FALSE(SameText("\x88\x61", "\x88\x41"));  // two kanji whose trail bytes are 'a' and 'A'
+  CHECK(SameText("\x88\x61x", "\x88\x61X"));
 }
 
 TEST_CASE("error-box text gains a full stop after a character that sorts after it") {
