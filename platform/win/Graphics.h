@@ -1,0 +1,156 @@
+// Colours, fonts, device contexts and the icon object.
+#pragma once
+
+// Before <windows.h>: its RegisterClass macro must not rename ours.
+#include "Classes.h"
+
+#include <windows.h>
+
+
+namespace Vcl {
+
+// A colour: an RGB value (0x00BBGGRR), or a system colour index with the
+// high byte set.
+using TColor = int;
+constexpr TColor clSystemColor = static_cast<TColor>(0xFF000000);
+constexpr TColor clScrollBar = clSystemColor | COLOR_SCROLLBAR;
+constexpr TColor clBackground = clSystemColor | COLOR_BACKGROUND;
+constexpr TColor clActiveCaption = clSystemColor | COLOR_ACTIVECAPTION;
+constexpr TColor clInactiveCaption = clSystemColor | COLOR_INACTIVECAPTION;
+constexpr TColor clMenu = clSystemColor | COLOR_MENU;
+constexpr TColor clWindow = clSystemColor | COLOR_WINDOW;
+constexpr TColor clWindowFrame = clSystemColor | COLOR_WINDOWFRAME;
+constexpr TColor clMenuText = clSystemColor | COLOR_MENUTEXT;
+constexpr TColor clWindowText = clSystemColor | COLOR_WINDOWTEXT;
+constexpr TColor clCaptionText = clSystemColor | COLOR_CAPTIONTEXT;
+constexpr TColor clActiveBorder = clSystemColor | COLOR_ACTIVEBORDER;
+constexpr TColor clInactiveBorder = clSystemColor | COLOR_INACTIVEBORDER;
+constexpr TColor clAppWorkSpace = clSystemColor | COLOR_APPWORKSPACE;
+constexpr TColor clHighlight = clSystemColor | COLOR_HIGHLIGHT;
+constexpr TColor clHighlightText = clSystemColor | COLOR_HIGHLIGHTTEXT;
+constexpr TColor clBtnFace = clSystemColor | COLOR_BTNFACE;
+constexpr TColor clBtnShadow = clSystemColor | COLOR_BTNSHADOW;
+constexpr TColor clGrayText = clSystemColor | COLOR_GRAYTEXT;
+constexpr TColor clBtnText = clSystemColor | COLOR_BTNTEXT;
+constexpr TColor clInactiveCaptionText = clSystemColor | COLOR_INACTIVECAPTIONTEXT;
+constexpr TColor clBtnHighlight = clSystemColor | COLOR_BTNHIGHLIGHT;
+constexpr TColor clInfoText = clSystemColor | COLOR_INFOTEXT;
+constexpr TColor clInfoBk = clSystemColor | COLOR_INFOBK;
+constexpr TColor clBlack = 0x000000, clMaroon = 0x000080, clGreen = 0x008000, clOlive = 0x008080,
+                 clNavy = 0x800000, clPurple = 0x800080, clTeal = 0x808000, clGray = 0x808080,
+                 clSilver = 0xC0C0C0, clRed = 0x0000FF, clLime = 0x00FF00, clYellow = 0x00FFFF,
+                 clBlue = 0xFF0000, clFuchsia = 0xFF00FF, clAqua = 0xFFFF00, clWhite = 0xFFFFFF;
+constexpr TColor clNone = 0x1FFFFFFF;
+constexpr TColor clDefault = 0x20000000;
+
+// The RGB value of a colour (system colours looked up now).
+COLORREF ColorToRGB(TColor Color);
+// Names of colours in form files ("clBtnFace"); false when unknown.
+bool ColorToIdent(TColor Color, AnsiString& Ident);
+bool IdentToColor(const AnsiString& Ident, TColor& Color);
+// Names of character sets in form files ("SHIFTJIS_CHARSET").
+bool CharsetToIdent(int Charset, AnsiString& Ident);
+bool IdentToCharset(const AnsiString& Ident, int& Charset);
+// The same names for published properties.
+const TIdentMap& ColorIdentMap();
+const TIdentMap& CharsetIdentMap();
+
+using TNotifyEvent = Closure<void(TObject*)>;
+
+// Base of the drawing objects: tells its owner when it changes.
+class TGraphicsObject : public TPersistent {
+  VCL_CLASS(TGraphicsObject)
+ public:
+  TNotifyEvent OnChange;
+
+ protected:
+  virtual void Changed() { OnChange(this); }
+};
+
+enum TFontStyle { fsBold, fsItalic, fsUnderline, fsStrikeOut };
+using TFontStyles = unsigned;  // bit n = TFontStyle n
+enum TFontPitch { fpDefault, fpVariable, fpFixed };
+
+// A logical font; the system font object is made when first asked for.
+class TFont : public TGraphicsObject {
+  VCL_CLASS(TFont)
+ public:
+  TFont();
+  ~TFont() override;
+
+  AnsiString GetName() const { return FName; }
+  void SetName(const AnsiString& Value);
+  int Height() const { return FHeight; }
+  void SetHeight(int Value);
+  // Size in points at the screen's resolution.
+  int Size() const;
+  void SetSize(int Value);
+  int Charset() const { return FCharset; }
+  void SetCharset(int Value);
+  TColor Color() const { return FColor; }
+  void SetColor(TColor Value);
+  TFontStyles Style() const { return FStyle; }
+  void SetStyle(TFontStyles Value);
+  TFontPitch Pitch() const { return FPitch; }
+  void SetPitch(TFontPitch Value);
+
+  // The system font; it belongs to this object.
+  HFONT Handle();
+  void Assign(TPersistent* Source) override;
+
+ private:
+  void Change();
+
+  AnsiString FName = "ＭＳ Ｐゴシック";
+  int FHeight = -12;
+  int FCharset = DEFAULT_CHARSET;
+  TColor FColor = clWindowText;
+  TFontStyles FStyle = 0;
+  TFontPitch FPitch = fpDefault;
+  HFONT FHandle = nullptr;
+};
+
+// A device context to draw on. It does not own the handle it is given.
+class TCanvas : public TPersistent {
+  VCL_CLASS(TCanvas)
+ public:
+  TCanvas() = default;
+  explicit TCanvas(HDC DC) : FHandle(DC) {}
+  HDC Handle() const { return FHandle; }
+  void SetHandle(HDC Value) { FHandle = Value; }
+
+ private:
+  HDC FHandle = nullptr;
+};
+
+// A picture that can be drawn and saved.
+class TGraphic : public TPersistent {
+  VCL_CLASS(TGraphic)
+ public:
+  virtual int Width() const = 0;
+  virtual int Height() const = 0;
+  virtual bool Empty() const = 0;
+};
+
+// The icon object. It owns its icon handle: giving it a new one destroys
+// the one it held. Its size is always the system's large-icon size.
+class TIcon : public TGraphic {
+  VCL_CLASS(TIcon)
+ public:
+  TIcon() = default;
+  ~TIcon() override;
+
+  HICON Handle() const { return FHandle; }
+  void SetHandle(HICON Value);
+  // Gives up the handle without destroying it; the caller owns it now.
+  HICON ReleaseHandle();
+
+  int Width() const override;
+  int Height() const override;
+  bool Empty() const override { return FHandle == nullptr; }
+
+ private:
+  HICON FHandle = nullptr;
+};
+
+}  // namespace Vcl
