@@ -27,6 +27,9 @@ constexpr UINT CN_COMMAND = CN_BASE + WM_COMMAND;
 constexpr UINT CN_NOTIFY = CN_BASE + WM_NOTIFY;
 constexpr UINT CN_KEYDOWN = CN_BASE + WM_KEYDOWN;
 constexpr UINT CN_SYSKEYDOWN = CN_BASE + WM_SYSKEYDOWN;
+// Enter or Esc, offered by the form to each of its controls (WParam: the
+// key) until one takes it (Result 1): default and cancel buttons.
+constexpr UINT CM_DIALOGKEY = 0xB000 + 0x05;
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 enum TMouseButton { mbLeft, mbRight, mbMiddle };

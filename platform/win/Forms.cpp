@@ -2,8 +2,10 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <mutex>
+#include <vector>
 
 #include "Boundary.h"
 #include "Filer.h"
@@ -39,6 +41,31 @@ const bool Registered = [] {
   return true;
 }();
 
+// Collects the visible, enabled top-level windows of the thread, which a
+// modal form disables while it is up.
+BOOL CALLBACK CollectEnabledWindow(HWND Wnd, LPARAM List) {
+  return Guarded(
+      [&] {
+        if (IsWindowVisible(Wnd) && IsWindowEnabled(Wnd)) reinterpret_cast<std::vector<HWND>*>(List)->push_back(Wnd);
+        return TRUE;
+      },
+      FALSE);
+}
+
+// Offers Enter or Esc to the visible, enabled controls of Parent and their
+// children, until one takes it.
+bool OfferDialogKey(TWinControl* Parent, TMessage& Message) {
+  for (int i = 0; i < Parent->ControlCount(); ++i) {
+    TControl* c = Parent->Controls(i);
+    if (!c->Visible() || !c->Enabled()) continue;
+    if (c->Perform(CM_DIALOGKEY, static_cast<WPARAM>(Message.WParam), static_cast<LPARAM>(Message.LParam)))
+      return true;
+    if (TWinControl* w = dyn_cast<TWinControl>(c))
+      if (OfferDialogKey(w, Message)) return true;
+  }
+  return false;
+}
+
 // The program's icon, when it carries one.
 HICON MainIcon() {
   static HICON icon = [] {
@@ -62,6 +89,8 @@ VCL_PUBLISH(TCustomForm, TWinControl, Component) {}
 VCL_PUBLISH(TForm, TCustomForm, Component) {
   P.Enum("BorderStyle", &TForm::BorderStyle, &TForm::SetBorderStyle, BorderStyleNames, bsSizeable);
   P.Str("Caption", &TForm::Caption, &TForm::SetCaption);
+  P.Int("ClientHeight", &TForm::ClientHeight, &TForm::SetClientHeight);
+  P.Int("ClientWidth", &TForm::ClientWidth, &TForm::SetClientWidth);
   P.Int("Color", &TForm::Color, &TForm::SetColor, clBtnFace).WithIdents(ColorIdentMap());
   P.Object("Font", &TForm::Font, nullptr);
   P.Enum("FormStyle", &TForm::FormStyle, &TForm::SetFormStyle, FormStyleNames, fsNormal);
@@ -152,6 +181,45 @@ void TCustomForm::Notification(TComponent* AComponent, TOperation Operation) {
 
 bool TCustomForm::IsShortCut(TShortCut Value) { return FMenu && FMenu->IsShortCut(Value); }
 
+int TCustomForm::ClientWidth() {
+  if (!FHandle && FClientWidth >= 0) return FClientWidth;
+  return TWinControl::ClientWidth();
+}
+
+int TCustomForm::ClientHeight() {
+  if (!FHandle && FClientHeight >= 0) return FClientHeight;
+  return TWinControl::ClientHeight();
+}
+
+void TCustomForm::SetClientWidth(int Value) {
+  if (FHandle)
+    SetBounds(FLeft, FTop, FWidth - ClientWidth() + Value, FHeight);
+  else
+    FClientWidth = Value;
+}
+
+void TCustomForm::SetClientHeight(int Value) {
+  if (FHandle)
+    SetBounds(FLeft, FTop, FWidth, FHeight - ClientHeight() + Value);
+  else
+    FClientHeight = Value;
+}
+
+void TCustomForm::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  // A window size given later wins over a client size asked for before.
+  if (AWidth != FWidth) FClientWidth = -1;
+  if (AHeight != FHeight) FClientHeight = -1;
+  TWinControl::SetBounds(ALeft, ATop, AWidth, AHeight);
+}
+
+void TCustomForm::ApplyClientSize(TCreateParams* Params) {
+  if (FClientWidth < 0 && FClientHeight < 0) return;
+  RECT r{0, 0, std::max(FClientWidth, 0), std::max(FClientHeight, 0)};
+  AdjustWindowRectEx(&r, Params->Style, FMenu && FFormStyle != fsMDIChild, Params->ExStyle);
+  if (FClientWidth >= 0) FWidth = Params->Width = r.right - r.left;
+  if (FClientHeight >= 0) FHeight = Params->Height = r.bottom - r.top;
+}
+
 void TCustomForm::CreateParams(TCreateParams& Params) {
   TWinControl::CreateParams(Params);
   Params.Style = WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
@@ -189,6 +257,7 @@ void TCustomForm::CreateParams(TCreateParams& Params) {
     TCustomForm* main = Application->MainForm();
     Params.WndParent = main && main->HandleAllocated() ? main->Handle() : Application->Handle();
   }
+  ApplyClientSize(&Params);
   switch (FPosition) {
     case poDefault:
       Params.X = Params.Y = Params.Width = Params.Height = CW_USEDEFAULT;
@@ -215,6 +284,8 @@ void TCustomForm::CreateParams(TCreateParams& Params) {
 
 void TCustomForm::CreateWnd() {
   TWinControl::CreateWnd();
+  // The window has the size now; later windows keep it.
+  FClientWidth = FClientHeight = -1;
   if (FFormStyle == fsMDIForm) {
     CLIENTCREATESTRUCT ccs{};
     ccs.idFirstChild = 0xFF00;
@@ -317,6 +388,9 @@ void TCustomForm::WndProc(TMessage& Message) {
       // The form passes the focus on to its control.
       FocusFirst();
       return;
+    case CM_DIALOGKEY:
+      Message.Result = OfferDialogKey(this, Message) ? 1 : 0;
+      return;
   }
   TWinControl::WndProc(Message);
 }
@@ -366,8 +440,53 @@ void TCustomForm::DoHide() {
   }
 }
 
+TModalResult TCustomForm::ShowModal() {
+  if (FModal || Visible() || !Enabled())
+    throw EInvalidOperation("表示されているフォームや無効なフォームはモーダルにできません.");
+  if (HWND capture = GetCapture()) CallCapturing([&] { SendMessageW(capture, WM_CANCELMODE, 0, 0); });
+  ReleaseCapture();
+  const HWND activeBefore = GetActiveWindow();
+  std::vector<HWND> disabled;
+  EnumThreadWindows(GetCurrentThreadId(), CollectEnabledWindow, reinterpret_cast<LPARAM>(&disabled));
+  for (HWND wnd : disabled) EnableWindow(wnd, FALSE);
+  FModal = true;
+  FModalResult = mrNone;
+  const auto finish = [&] {
+    // The others first, so that activation can go back to them.
+    for (HWND wnd : disabled)
+      if (IsWindow(wnd)) EnableWindow(wnd, TRUE);
+    FModal = false;
+    Hide();
+    if (activeBefore && IsWindow(activeBefore)) CallCapturing([&] { SetActiveWindow(activeBefore); });
+  };
+  try {
+    const bool terminatedBefore = Application->Terminated();
+    Show();
+    while (FModalResult == mrNone) {
+      // Hidden or destroyed from outside: the modal state is over.
+      if (!FVisible || !FHandle) {
+        FModalResult = mrCancel;
+        break;
+      }
+      try {
+        Application->HandleMessage();
+      } catch (...) {
+        Application->HandleException(this);
+      }
+      if (Application->Terminated() && !terminatedBefore) FModalResult = mrCancel;
+    }
+  } catch (...) {
+    finish();
+    throw;
+  }
+  finish();
+  return FModalResult;
+}
+
 void TCustomForm::Close() {
-  if (Application && Application->MainForm() == this)
+  if (FModal)
+    FModalResult = mrCancel;
+  else if (Application && Application->MainForm() == this)
     Application->Terminate();
   else
     Hide();
@@ -518,7 +637,12 @@ bool TApplication::IsKeyMsg(MSG& Msg) {
     control = TWinControl::FindControl(wnd);
   if (!control) return false;
   const UINT cn = Msg.message == WM_KEYDOWN ? CN_KEYDOWN : CN_SYSKEYDOWN;
-  return control->Perform(cn, Msg.wParam, Msg.lParam) != 0;
+  if (control->Perform(cn, Msg.wParam, Msg.lParam) != 0) return true;
+  // Enter and Esc that the control left go to the form's buttons.
+  if (Msg.message == WM_KEYDOWN && (Msg.wParam == VK_RETURN || Msg.wParam == VK_ESCAPE))
+    if (TCustomForm* form = GetParentForm(control))
+      return form->Perform(CM_DIALOGKEY, Msg.wParam, Msg.lParam) != 0;
+  return false;
 }
 
 bool TApplication::ProcessMessage(MSG& Msg) {

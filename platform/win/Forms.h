@@ -15,6 +15,11 @@ namespace Vcl {
 
 VCL_EXCEPTION(EResNotFound, Exception)
 
+// What closed a modal form.
+using TModalResult = int;
+constexpr TModalResult mrNone = 0, mrOk = IDOK, mrCancel = IDCANCEL, mrAbort = IDABORT, mrRetry = IDRETRY,
+                       mrIgnore = IDIGNORE, mrYes = IDYES, mrNo = IDNO, mrAll = IDNO + 1;
+
 enum TPosition {
   poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter,
   poDesktopCenter, poMainFormCenter, poOwnerFormCenter
@@ -64,10 +69,29 @@ class TCustomForm : public TWinControl {
   TWinControl* ActiveControl() const { return FActiveControl; }
   void SetActiveControl(TWinControl* Control);
 
+  // The size of the client area. Set before the window exists, it makes
+  // the window as large as such a client area needs (with its border,
+  // caption and menu as they are when the window is made).
+  int ClientWidth() override;
+  int ClientHeight() override;
+  void SetClientWidth(int Value);
+  void SetClientHeight(int Value);
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+
   // Shows the form; OnShow runs before it appears on screen.
   void SetVisible(bool Value) override;
-  // The main form's close ends the application; other forms are hidden.
+  // The main form's close ends the application; a modal form's close ends
+  // its modal loop with mrCancel; other forms are hidden.
   void Close();
+
+  // Shows the form and runs a message loop until its ModalResult is set
+  // (or the application ends: mrCancel); the thread's other windows are
+  // disabled meanwhile. The form is hidden again and its modal result
+  // returned. Raises EInvalidOperation for a form already visible.
+  TModalResult ShowModal();
+  TModalResult ModalResult() const { return FModalResult; }
+  void SetModalResult(TModalResult Value) { FModalResult = Value; }
+  bool Modal() const { return FModal; }
   // Runs the item of the form's menu with this shortcut.
   virtual bool IsShortCut(TShortCut Value);
 
@@ -112,6 +136,12 @@ class TCustomForm : public TWinControl {
   int FTextHeight = 0;
   TWinControl* FActiveControl = nullptr;
   HBRUSH FBrush = nullptr;
+  // A client size asked for before the window existed; -1: none.
+  int FClientWidth = -1, FClientHeight = -1;
+  bool FModal = false;
+  TModalResult FModalResult = mrNone;
+  // The window size that holds the client size asked for.
+  void ApplyClientSize(TCreateParams* Params);
 };
 
 class TForm : public TCustomForm {

@@ -6,6 +6,9 @@
 
 #include <windows.h>
 
+#include <string>
+
+#include "Streams.h"
 
 namespace Vcl {
 
@@ -123,6 +126,8 @@ class TCanvas : public TPersistent {
   HDC FHandle = nullptr;
 };
 
+VCL_EXCEPTION(EInvalidGraphic, Exception)
+
 // A picture that can be drawn and saved.
 class TGraphic : public TPersistent {
   VCL_CLASS(TGraphic)
@@ -130,6 +135,20 @@ class TGraphic : public TPersistent {
   virtual int Width() const = 0;
   virtual int Height() const = 0;
   virtual bool Empty() const = 0;
+
+  // Reads the picture from the rest of Stream; raises EInvalidGraphic for
+  // data that is not such a picture (the object keeps what it held).
+  virtual void LoadFromStream(TStream* Stream) = 0;
+  // Writes the picture in its file format.
+  virtual void SaveToStream(TStream* Stream) = 0;
+  void LoadFromFile(const AnsiString& FileName);
+  // Creates FileName, or empties an existing one, and writes the picture.
+  // The picture is made before the file is touched. Raises EFCreateError
+  // "ファイル %s を作成できません" when the file cannot be created, and
+  // EWriteError when it cannot be written whole (nothing is left of it).
+  virtual void SaveToFile(const AnsiString& FileName);
+  // Draws the picture into Rect.
+  virtual void Draw(HDC DC, const RECT& Rect) = 0;
 };
 
 // The icon object. It owns its icon handle: giving it a new one destroys
@@ -148,9 +167,53 @@ class TIcon : public TGraphic {
   int Width() const override;
   int Height() const override;
   bool Empty() const override { return FHandle == nullptr; }
+  // The edge length of the icon the handle holds (0 without one).
+  int ImageSize() const;
+
+  // An icon file: the image nearest the large-icon size is used, and the
+  // file's bytes are kept, so that saving writes them back unchanged.
+  void LoadFromStream(TStream* Stream) override;
+  // The loaded file, or else the icon file of one 16-colour image at
+  // ImageSize (see IconFile.h). Raises EInvalidOperation without an icon.
+  void SaveToStream(TStream* Stream) override;
+  void Draw(HDC DC, const RECT& Rect) override;
 
  private:
   HICON FHandle = nullptr;
+  std::string FData;  // the file the icon was read from, if it was
+};
+
+// A device-dependent bitmap, as the screen shows pictures. It owns its
+// handle.
+class TBitmap : public TGraphic {
+  VCL_CLASS(TBitmap)
+ public:
+  TBitmap() = default;
+  ~TBitmap() override;
+
+  // The bitmap (null while it has no pixels).
+  HBITMAP Handle() const { return FHandle; }
+  void SetHandle(HBITMAP Value);
+  // Gives up the handle without deleting it; the caller owns it now.
+  HBITMAP ReleaseHandle();
+
+  int Width() const override { return FWidth; }
+  int Height() const override { return FHeight; }
+  void SetWidth(int Value) { SetSize(Value, FHeight); }
+  void SetHeight(int Value) { SetSize(FWidth, Value); }
+  // Keeps the pixels both sizes share and fills the new area white.
+  void SetSize(int AWidth, int AHeight);
+  bool Empty() const override { return FHandle == nullptr; }
+
+  // A bitmap file (any format the system reads).
+  void LoadFromStream(TStream* Stream) override;
+  // A 24-bit bitmap file.
+  void SaveToStream(TStream* Stream) override;
+  void Draw(HDC DC, const RECT& Rect) override;
+
+ private:
+  HBITMAP FHandle = nullptr;
+  int FWidth = 0, FHeight = 0;
 };
 
 }  // namespace Vcl

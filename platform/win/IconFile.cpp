@@ -189,15 +189,24 @@ std::string EncodeIconFile(HICON Icon, int Size) {
   return out;
 }
 
-void SaveIconFile(HICON Icon, int Size, const AnsiString& FileName) {
-  const std::string bytes = EncodeIconFile(Icon, Size);
+void WriteWholeFile(const AnsiString& FileName, const std::string& Bytes) {
   HANDLE file = CreateFileA(FileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                             nullptr);
   if (file == INVALID_HANDLE_VALUE) throw EFCreateError(FormatMsg("ファイル %s を作成できません", FileName));
   DWORD written = 0;
-  const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(file);
-  if (!ok || written != bytes.size()) throw EWriteError(FormatMsg("ファイル %s に書き込めません.", FileName));
+  const bool wrote =
+      WriteFile(file, Bytes.data(), static_cast<DWORD>(Bytes.size()), &written, nullptr) && written == Bytes.size();
+  // Closing may be where a delayed write fails.
+  const bool closed = CloseHandle(file) != FALSE;
+  if (!wrote || !closed) {
+    // Part of a file is no file: leave nothing that looks saved.
+    DeleteFileA(FileName.c_str());
+    throw EWriteError(FormatMsg("ファイル %s に書き込めません.", FileName));
+  }
+}
+
+void SaveIconFile(HICON Icon, int Size, const AnsiString& FileName) {
+  WriteWholeFile(FileName, EncodeIconFile(Icon, Size));
 }
 
 }  // namespace Vcl

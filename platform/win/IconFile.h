@@ -24,10 +24,16 @@ int NearestPaletteIndex(COLORREF Colour);
 // cannot be drawn, or a size outside 1 to 256.
 std::string EncodeIconFile(HICON Icon, int Size);
 
+// Creates FileName, or empties an existing one, and writes Bytes. Raises
+// EFCreateError "ファイル %s を作成できません" when the file cannot be
+// created, and EWriteError when it cannot be written whole, after removing
+// what was written: a file that exists afterwards is complete.
+void WriteWholeFile(const AnsiString& FileName, const std::string& Bytes);
+
 // Writes EncodeIconFile(Icon, Size) to FileName, replacing an existing file.
 // Raises EFCreateError "ファイル %s を作成できません" when the file cannot
-// be created, EWriteError when it cannot be written; encoding errors come
-// before the file is touched.
+// be created, EWriteError when it cannot be written whole (the partial file
+// is removed first); encoding errors come before the file is touched.
 void SaveIconFile(HICON Icon, int Size, const AnsiString& FileName);
 
 }  // namespace Vcl

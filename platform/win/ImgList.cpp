@@ -102,6 +102,18 @@ void TCustomImageList::GetIcon(int Index, TIcon* Image) {
   Image->SetHandle(icon);
 }
 
+void TCustomImageList::GetBitmap(int Index, TBitmap* Image) {
+  if (!Image) throw EInvalidOperation("ビットマップが指定されていません.");
+  CheckIndex(Index);
+  Image->SetSize(Width(), Height());
+  HDC dc = CreateCompatibleDC(nullptr);
+  if (!dc) throw EOutOfMemory("デバイスコンテキストを作成できません.");
+  HGDIOBJ old = SelectObject(dc, Image->Handle());
+  ImageList_Draw(Handle(), Index, dc, 0, 0, ILD_NORMAL);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+}
+
 void TCustomImageList::Draw(TCanvas* Canvas, int X, int Y, int Index, bool Enabled) {
   if (!Canvas || !Canvas->Handle() || !FHandle) return;
   if (Index < 0 || Index >= Count()) return;

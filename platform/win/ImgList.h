@@ -58,6 +58,9 @@ class TCustomImageList : public TComponent {
   int AddIcon(TIcon* Image);
   // Gives Image a new icon holding image Index at the list's size.
   void GetIcon(int Index, TIcon* Image);
+  // Gives Image the list's size (its new area white) and draws image Index
+  // at (0, 0) through its mask.
+  void GetBitmap(int Index, TBitmap* Image);
   // Draws image Index with its mask at (X, Y).
   void Draw(TCanvas* Canvas, int X, int Y, int Index, bool Enabled = true);
 
