@@ -278,6 +278,9 @@ TEST_CASE("Size command: what is typed, what is kept, and what is loaded") {
   const Case cases[] = {
       {"16", "16", 16, 3, false},
       {"48", "48", 48, 0, true},
+      // No image can be this small: the same error, and the list keeps its size.
+      {"0", "0", 32, 0, true},
+      {"-8", "-8", 32, 0, true},
       {" 24", " 24", 24, 3, false},
       {"$18", "$18", 24, 3, false},
       {"abc", "32", 32, 3, false},
