@@ -29,8 +29,6 @@ std::map<std::wstring, WNDPROC>& ClassDefProcs() {
   return procs;
 }
 
-const TEnumInfo AlignNames{{"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient"}};
-
 }  // namespace
 
 HINSTANCE MainInstance() { return GetModuleHandleW(nullptr); }

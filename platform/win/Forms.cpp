@@ -340,22 +340,15 @@ void TCustomForm::ColorChanged() {
 }
 
 void TCustomForm::FocusFirst() {
-  if (FActiveControl && FActiveControl->CanFocus()) {
-    ::SetFocus(FActiveControl->Handle());
-    return;
-  }
-  // The first control in tab order that can take the focus.
-  for (int i = 0; i < ControlCount(); ++i) {
-    TWinControl* w = dyn_cast<TWinControl>(Controls(i));
-    if (!w) continue;
-    TWinControl* best = nullptr;
-    for (int j = 0; j < ControlCount(); ++j) {
-      TWinControl* c = dyn_cast<TWinControl>(Controls(j));
-      if (c && c->TabStop() && c->CanFocus() && (!best || c->TabOrder() < best->TabOrder())) best = c;
+  TWinControl* target = FActiveControl && FActiveControl->CanFocus() ? FActiveControl : nullptr;
+  if (!target) {
+    // The control first in tab order that can take the focus.
+    for (int i = 0; i < ControlCount(); ++i) {
+      TWinControl* c = dyn_cast<TWinControl>(Controls(i));
+      if (c && c->TabStop() && c->CanFocus() && (!target || c->TabOrder() < target->TabOrder())) target = c;
     }
-    if (best) ::SetFocus(best->Handle());
-    return;
   }
+  if (target) ::SetFocus(target->Handle());
 }
 
 void TCustomForm::WndProc(TMessage& Message) {
@@ -505,10 +498,6 @@ void ShowUnhandled(std::exception_ptr E) {
 void DoneApplication() {
   if (Application) Application->DestroyComponents();
 }
-
-struct TStartup {
-  TStartup() { CmdLine = GetCommandLineA(); }
-} Startup;
 
 }  // namespace
 
