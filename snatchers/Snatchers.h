@@ -9,3 +9,5 @@
 
 #include "Dispatcher.h"
 #include "WindowSubclass.h"
+#include "MessageSnatchers.h"
+#include "SnatcherUser.h"

@@ -15,7 +15,7 @@
 // message, its WParam.
 struct TCall {
   std::string Who;
-  UINT Msg;
+  UINT Msg = 0;
   std::intptr_t WParam = 0;
 };
 
@@ -26,6 +26,8 @@ class TCallLog {
   bool Watched(UINT Msg) const;
   void Watch(UINT Msg) { FExtra.push_back(Msg); }
   void Add(const std::string& Who, UINT Msg, std::intptr_t WParam);
+  // Records an event that is not a message (message number 0).
+  void Note(const std::string& What) { FCalls.push_back({What, 0, 0}); }
   void Clear() { FCalls.clear(); }
   const std::vector<TCall>& Calls() const { return FCalls; }
   // The calls so far as text, one per line ("who msg wparam"); clears.
