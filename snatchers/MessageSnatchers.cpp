@@ -1,4 +1,4 @@
-// Message snatcher components, and the subclass's hooking of a control.
+// Message snatcher components.
 #include "MessageSnatchers.h"
 
 #include <memory>
@@ -9,16 +9,6 @@
 #undef RegisterClass
 
 namespace Orvik {
-
-void TWindowSubclass::SetWinControl(TWinControl* Control) {
-  UnSubclass();
-  if (!Control) return;
-  HWND wnd = Control->Handle();  // made first when the control has none
-  Hook(wnd);
-  FWinControl = Control;
-}
-
-// ---------------------------------------------------------------------------
 
 VCL_PUBLISH(TCustomMessageSnatcher, TComponent, Component) {}
 

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "Boundary.h"
+#include "Controls.h"
 #include "ObjectInstance.h"
 
 namespace Orvik {
@@ -174,6 +175,14 @@ WNDPROC TWindowSubclass::HookProc() const { return FHook ? FHook->Proc : nullptr
 void TWindowSubclass::SetHandle(HWND Wnd) {
   UnSubclass();
   if (Wnd) Hook(Wnd);
+}
+
+void TWindowSubclass::SetWinControl(TWinControl* Control) {
+  UnSubclass();
+  if (!Control) return;
+  HWND wnd = Control->Handle();  // made first when the control has none
+  Hook(wnd);
+  FWinControl = Control;
 }
 
 void TWindowSubclass::Hook(HWND Wnd) {
