@@ -1,5 +1,7 @@
 #include "Boundary.h"
 
+#include <winternl.h>
+
 #include "WinText.h"
 
 namespace Vcl {
@@ -14,14 +16,25 @@ struct TBoundaryAccess {
       static const DWORD slot = TlsAlloc();
       return slot;
     }
+    // The slot itself, in the thread's own block: read and written there
+    // without a call (and without touching the thread's last error).
+    static void** Cell() noexcept {
+      const DWORD slot = Slot();
+      auto* teb = reinterpret_cast<TEB*>(NtCurrentTeb());
+      return slot < 64 ? &teb->TlsSlots[slot] : nullptr;
+    }
     operator TExceptionCapture*() const noexcept {
+      if (void** cell = Cell()) return static_cast<TExceptionCapture*>(*cell);
       const DWORD error = GetLastError();  // TlsGetValue clears it
       auto* scope = static_cast<TExceptionCapture*>(TlsGetValue(Slot()));
       SetLastError(error);
       return scope;
     }
     TThreadScope& operator=(TExceptionCapture* Scope) noexcept {
-      TlsSetValue(Slot(), Scope);
+      if (void** cell = Cell())
+        *cell = Scope;
+      else
+        TlsSetValue(Slot(), Scope);
       return *this;
     }
   };
