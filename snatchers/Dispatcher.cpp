@@ -2,6 +2,7 @@
 #include "Dispatcher.h"
 
 #include <algorithm>
+#include <iterator>
 #include <new>
 
 namespace Orvik {
@@ -48,6 +49,17 @@ void TMessageEventDispatcher::WithdrawHandler(unsigned int Msg, TMessageEventHan
   }
   for (TRegistration& r : seq.Items)
     if (!r.Deleted && r.Handler == Handler) r.Withdrawn = seq.Dirty = true;
+}
+
+void TMessageEventDispatcher::DeleteHandlersOf(const void* Object) {
+  for (auto it = FMap.begin(); it != FMap.end();) {
+    TSequence& seq = it->second;
+    for (TRegistration& r : seq.Items)
+      if (!r.Deleted && r.Handler.Method().Data == Object) r.Deleted = seq.Dirty = true;
+    auto next = std::next(it);
+    if (seq.Dirty && seq.Walks == 0) Sweep(it->first, seq);  // may erase it
+    it = next;
+  }
 }
 
 void TMessageEventDispatcher::Sweep(std::uint32_t Msg, TSequence& Seq) {

@@ -81,6 +81,8 @@ class ORVIK_API TMessageEventDispatcher : public TObject {
   // Removes equal registrations of Msg once the dispatches of Msg that are
   // running have ended; they are still called by those.
   void WithdrawHandler(unsigned int Msg, TMessageEventHandler Handler);
+  // Deletes every registration bound to Object, of any message number.
+  void DeleteHandlersOf(const void* Object);
   void Sweep(std::uint32_t Msg, TSequence& Seq);
   // Answers whether this dispatcher still exists, for objects that outlive it.
   std::weak_ptr<void> Life() const { return FLife; }

@@ -82,10 +82,14 @@ void TSnatcherUser::DeleteHandlers(TMessageEventDispatcher* D) {
   if (!D) return;
   for (const THandlerDefinition& def : FHandlerList) D->DeleteHandler(static_cast<unsigned>(def.Msg), def.Handler);
   D->DeleteHandler(WM_DESTROY, TMessageEventHandler::Bind<&TSnatcherUser::DestroyHandler>(this));
-  if (D == FOwnDispatcher)
+  if (D == FOwnDispatcher) {
     FOwnRegistered = false;
-  else
+  } else {
+    // A snatcher's dispatcher keeps nothing of this user, not even what was
+    // registered from definitions cleared since.
+    D->DeleteHandlersOf(this);
     Forget(D);
+  }
 }
 
 void TSnatcherUser::Forget(TMessageEventDispatcher* D) {

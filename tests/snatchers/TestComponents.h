@@ -57,6 +57,7 @@ class TTestUser : public Orvik::TSnatcherUser {
 
   void AppHandler(Orvik::TObject* Sender, Orvik::TMessage& M, bool& Handled);
   void DestroyMessage(Orvik::TObject* Sender, Orvik::TMessage& M, bool& Handled);
+  using Orvik::TSnatcherUser::ClearHandlerList;
   using Orvik::TSnatcherUser::HandlerList;
 
  protected:

@@ -405,6 +405,20 @@ TEST_CASE("a user destroyed after its snatcher's window went away is never calle
   CHECK_CALLS({"Keep", WM_APP, 1}, {"window", WM_APP, 1}, {"Keep.off"}, {"Keep.destroy", WM_DESTROY});
 }
 
+TEST_CASE("a user that cleared its definitions while registered is still taken out when destroyed") {
+  TUsers t;
+  TTestUser* u = t.Loaded("U", true, t.Snatcher, nullptr);
+  u->ClearHandlerList();
+  CHECK(u->HandlerList().empty());
+  CHECK(t.Snatcher->Dispatcher()->HandlerCount(WM_APP) == 1);  // not deleted by clearing
+  u->Free();
+  CHECK(t.Snatcher->Dispatcher()->HandlerCount(WM_APP) == 0);
+  CHECK(t.Snatcher->Dispatcher()->HandlerCount(WM_DESTROY) == 0);
+  Log().Clear();
+  Send(t.Panel->Handle(), WM_APP, 1);
+  CHECK_CALLS({"window", WM_APP, 1});
+}
+
 TEST_CASE("a user switched off from inside its own handler") {
   TUsers t;
   TTestUser* a = t.Loaded("A", true, t.Snatcher, nullptr);
