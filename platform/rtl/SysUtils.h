@@ -10,6 +10,8 @@ namespace Vcl {
 
 // The platform's 8-bit string. Holds code page 932 bytes.
 using AnsiString = std::string;
+// The platform's UTF-16 string, for the few system calls that need one.
+using WideString = std::wstring;
 
 // True for a byte that starts a double-byte character in code page 932.
 constexpr bool IsLeadByte(unsigned char b) {
