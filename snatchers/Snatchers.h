@@ -11,3 +11,4 @@
 #include "WindowSubclass.h"
 #include "MessageSnatchers.h"
 #include "SnatcherUser.h"
+#include "FileDrop.h"
