@@ -22,6 +22,7 @@ VCL_PUBLISH(TPelmoraFm, TForm, Component) {
   P.Field("FileOpen", &TPelmoraFm::FileOpen);
   P.Field("OpenFileDialog", &TPelmoraFm::OpenFileDialog);
   P.Field("SetSize", &TPelmoraFm::SetSize);
+  P.Field("FileDrop1", &TPelmoraFm::FileDrop1);
   P.Field("IconSaveToFile", &TPelmoraFm::IconSaveToFile);
   P.Field("SaveIconFileDialog", &TPelmoraFm::SaveIconFileDialog);
   P.Field("Exit", &TPelmoraFm::Exit);
@@ -31,6 +32,7 @@ VCL_PUBLISH(TPelmoraFm, TForm, Component) {
   P.Field("SaveAll", &TPelmoraFm::SaveAll);
   P.Method<&TPelmoraFm::FileOpenClick>("FileOpenClick");
   P.Method<&TPelmoraFm::SetSizeClick>("SetSizeClick");
+  P.Method<&TPelmoraFm::FileDrop1DropFiles>("FileDrop1DropFiles");
   P.Method<&TPelmoraFm::ExitClick>("ExitClick");
   P.Method<&TPelmoraFm::FormShow>("FormShow");
 }
@@ -116,5 +118,14 @@ void TPelmoraFm::SetSizeClick(TObject* Sender) {
   } catch (...) {
     IconSize = "32";
   }
+  LoadIcons(FileName);
+}
+
+void TPelmoraFm::FileDrop1DropFiles(TObject* Sender) {
+  // Nothing to open: a drop without a file, or a shortcut to something that
+  // is not a file. The window stays as it is.
+  TStrings* files = FileDrop1->Files();
+  if (files->Count() == 0 || files->Strings(0).empty()) return;
+  SetFileName(files->Strings(0));
   LoadIcons(FileName);
 }

@@ -83,6 +83,11 @@ object PelmoraFm: TPelmoraFm
       '*.scr|コンポーネント(*.ocx;*.bpl)|*.ocx;*.bpl|全てのファイル(*.*)|*.*'
     Title = 'アイコンが含まれているファイルを開く'
   end
+  object FileDrop1: TFileDrop
+    Active = True
+    Control = IconListView
+    OnDropFiles = FileDrop1DropFiles
+  end
   object SaveIconFileDialog: TSavePictureDialog
     DefaultExt = '*.ico'
     Filter = 'アイコン (*.ico)|*.ico'

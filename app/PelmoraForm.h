@@ -5,6 +5,7 @@
 #include "Classes.h"
 #include "ComCtrls.h"
 #include "Dialogs.h"
+#include "FileDrop.h"
 #include "Forms.h"
 #include "ImgList.h"
 #include "Menus.h"
@@ -23,6 +24,7 @@ class TPelmoraFm : public Vcl::TForm {
   Vcl::TMenuItem* FileOpen = nullptr;
   Vcl::TOpenDialog* OpenFileDialog = nullptr;
   Vcl::TMenuItem* SetSize = nullptr;
+  Orvik::TFileDrop* FileDrop1 = nullptr;
   Vcl::TMenuItem* IconSaveToFile = nullptr;
   Vcl::TSavePictureDialog* SaveIconFileDialog = nullptr;
   Vcl::TMenuItem* Exit = nullptr;
@@ -34,6 +36,7 @@ class TPelmoraFm : public Vcl::TForm {
   // Event handlers bound by the form resource.
   void FileOpenClick(Vcl::TObject* Sender);
   void SetSizeClick(Vcl::TObject* Sender);
+  void FileDrop1DropFiles(Vcl::TObject* Sender);
   void ExitClick(Vcl::TObject* Sender);
   void FormShow(Vcl::TObject* Sender);
 
