@@ -1,4 +1,5 @@
 // The entry point of the icon viewer.
+#include "AboutBoxFm.h"
 #include "PelmoraForm.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -7,6 +8,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Application->Initialize();
     Application->SetTitle("Pelmora");
     Application->CreateForm(TPelmoraFm::StaticClass(), &PelmoraFm);
+    Application->CreateForm(TAboutBox::StaticClass(), &AboutBox);
     Application->Run();
   } catch (Vcl::Exception& E) {
     Application->ShowException(&E);

@@ -4,6 +4,9 @@
 
 #include <vector>
 
+#include "AboutBoxFm.h"
+#include "BrowseFolder.h"
+#include "Clipbrd.h"
 #include "InputQuery.h"
 #include "System.h"
 
@@ -33,8 +36,13 @@ VCL_PUBLISH(TPelmoraFm, TForm, Component) {
   P.Method<&TPelmoraFm::FileOpenClick>("FileOpenClick");
   P.Method<&TPelmoraFm::SetSizeClick>("SetSizeClick");
   P.Method<&TPelmoraFm::FileDrop1DropFiles>("FileDrop1DropFiles");
+  P.Method<&TPelmoraFm::IconListViewMouseUp>("IconListViewMouseUp");
+  P.Method<&TPelmoraFm::IconSaveToFileClick>("IconSaveToFileClick");
   P.Method<&TPelmoraFm::ExitClick>("ExitClick");
+  P.Method<&TPelmoraFm::CopyClick>("CopyClick");
+  P.Method<&TPelmoraFm::AboutClick>("AboutClick");
   P.Method<&TPelmoraFm::FormShow>("FormShow");
+  P.Method<&TPelmoraFm::SaveAllClick>("SaveAllClick");
 }
 
 namespace {
@@ -128,4 +136,72 @@ void TPelmoraFm::FileDrop1DropFiles(TObject* Sender) {
   if (files->Count() == 0 || files->Strings(0).empty()) return;
   SetFileName(files->Strings(0));
   LoadIcons(FileName);
+}
+
+void TPelmoraFm::IconListViewMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y) {
+  if (Button != mbRight) return;
+  TCustomListView* list = dyn_cast<TCustomListView>(Sender);
+  if (!list) return;
+  TListItem* item = list->GetItemAt(X, Y);
+  if (!item) return;
+  list->SetSelected(item);
+  // Where the pointer is now, not where the button came up.
+  POINT pointer{};
+  GetCursorPos(&pointer);
+  PopupMenu->Popup(pointer.x, pointer.y);
+}
+
+void TPelmoraFm::IconSaveToFileClick(TObject* Sender) {
+  // Without a selected icon (Ctrl+S on an empty list, or after the
+  // selection was cleared) there is nothing to save: no dialog either.
+  if (!IconListView->Selected()) return;
+  if (!SaveIconFileDialog->Execute()) return;
+  TListItem* item = IconListView->Selected();
+  if (!item) return;
+  const int index = StrToInt(item->Caption());
+  TIcon icon;
+  IconImageList->GetIcon(index, &icon);
+  icon.SaveToFile(SaveIconFileDialog->FileName());
+}
+
+void TPelmoraFm::CopyClick(TObject* Sender) {
+  // Without a selected icon the clipboard is left as it is.
+  TListItem* item = IconListView->Selected();
+  if (!item) return;
+  const int index = StrToInt(item->Caption());
+  TBitmap bitmap;
+  IconImageList->GetBitmap(index, &bitmap);
+  TClipboard* clipboard = Clipboard();
+  clipboard->Open();
+  try {
+    clipboard->SetAsHandle(CF_BITMAP, bitmap.Handle());
+  } catch (...) {
+    clipboard->Close();
+    throw;
+  }
+  // The clipboard owns the bitmap now.
+  bitmap.ReleaseHandle();
+  clipboard->Close();
+}
+
+void TPelmoraFm::SaveAllClick(TObject* Sender) {
+  AnsiString folder;
+  if (!BrowseFolder("保存するフォルダを選択してください", WideString(), folder)) return;
+  for (int i = 0; i < IconListView->Items()->Count(); ++i) {
+    TIcon icon;
+    IconImageList->GetIcon(i, &icon);
+    icon.SaveToFile(folder + "\\" + IntToStr(i) + ".ico");
+  }
+}
+
+void TPelmoraFm::AboutClick(TObject* Sender) {
+  // A new box for each showing, gone again when it closes.
+  struct TDone {
+    ~TDone() {
+      delete AboutBox;
+      AboutBox = nullptr;
+    }
+  } done;
+  AboutBox = new TAboutBox(this);
+  AboutBox->ShowModal();
 }

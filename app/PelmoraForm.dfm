@@ -31,16 +31,19 @@ object PelmoraFm: TPelmoraFm
     ReadOnly = True
     PopupMenu = PopupMenu
     TabOrder = 0
+    OnMouseUp = IconListViewMouseUp
   end
   object PopupMenu: TPopupMenu
     AutoPopup = False
     object IconSaveToFile: TMenuItem
       Caption = '保存(&S)'
       ShortCut = 16467
+      OnClick = IconSaveToFileClick
     end
     object Copy: TMenuItem
       Caption = 'コピー(&C)'
       ShortCut = 16451
+      OnClick = CopyClick
     end
   end
   object IconImageList: TImageList
@@ -61,6 +64,7 @@ object PelmoraFm: TPelmoraFm
       object SaveAll: TMenuItem
         Caption = 'すべて保存(S)'
         ShortCut = 123
+        OnClick = SaveAllClick
       end
     end
     object SetSize: TMenuItem
@@ -69,6 +73,7 @@ object PelmoraFm: TPelmoraFm
     end
     object About: TMenuItem
       Caption = 'バージョン情報(&A)'
+      OnClick = AboutClick
     end
     object Exit: TMenuItem
       Caption = '終了(&Q)'

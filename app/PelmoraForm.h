@@ -37,8 +37,13 @@ class TPelmoraFm : public Vcl::TForm {
   void FileOpenClick(Vcl::TObject* Sender);
   void SetSizeClick(Vcl::TObject* Sender);
   void FileDrop1DropFiles(Vcl::TObject* Sender);
+  void IconListViewMouseUp(Vcl::TObject* Sender, Vcl::TMouseButton Button, Vcl::TShiftState Shift, int X, int Y);
+  void IconSaveToFileClick(Vcl::TObject* Sender);
   void ExitClick(Vcl::TObject* Sender);
+  void CopyClick(Vcl::TObject* Sender);
+  void AboutClick(Vcl::TObject* Sender);
   void FormShow(Vcl::TObject* Sender);
+  void SaveAllClick(Vcl::TObject* Sender);
 
   // Builds the window from its form resource.
   explicit TPelmoraFm(Vcl::TComponent* Owner);

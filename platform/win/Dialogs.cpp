@@ -84,7 +84,10 @@ bool TOpenDialog::DoExecute(bool Save) {
     if (c == L'|') c = L'\0';
   if (!filter.empty()) filter.append(2, L'\0');
   const std::wstring title = ToWide(FTitle);
-  const std::wstring defExt = ToWide(FDefaultExt);
+  // The system wants the bare extension: forms store it as "*.ico", and
+  // Windows would append "*.i" of that to a name typed without one.
+  std::wstring defExt = ToWide(FDefaultExt);
+  defExt.erase(0, defExt.find_first_not_of(L"*."));
   const std::wstring initialDir = FileNameToWide(FInitialDir);
 
   // Room for many names when several may be chosen.

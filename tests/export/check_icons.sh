@@ -17,5 +17,5 @@ for spec in "$@"; do
   echo "$listing" | grep -q -- "--width=$size --height=$size --bit-depth=4"
   rm -f "$tmp"/*
   icotool -x -o "$tmp" "$dir/$name"
-  [ -s "$tmp/${name%.ico}_1_${size}x${size}x4.png" ] || { ls "$tmp"; exit 1; }
+  [ -s "$tmp/$(basename "$name" .ico)_1_${size}x${size}x4.png" ] || { ls "$tmp"; exit 1; }
 done

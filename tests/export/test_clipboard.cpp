@@ -7,26 +7,14 @@
 #include <thread>
 
 #include "Clipbrd.h"
+#include "ExportKit.h"
 #include "Forms.h"
 
 using namespace Vcl;
+using ExportKit::PutClipboardText;
+using ExportKit::TClipboardHolder;
 
 namespace {
-
-// Text on the clipboard, put there as another program would.
-void PutText(const char* Text) {
-  // Data can only be placed by a window that owns the clipboard.
-  static HWND other =
-      CreateWindowExW(0, L"STATIC", L"other", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-  REQUIRE(OpenClipboard(other));
-  EmptyClipboard();
-  const std::size_t n = strlen(Text) + 1;
-  HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, n);
-  memcpy(GlobalLock(mem), Text, n);
-  GlobalUnlock(mem);
-  SetClipboardData(CF_TEXT, mem);
-  CloseClipboard();
-}
 
 // True when some other thread can open the clipboard now.
 bool OthersCanOpen() {
@@ -46,42 +34,13 @@ HBITMAP SmallBitmap() {
   return b;
 }
 
-// Another program's window holding the clipboard open while it lives.
-class THolder {
- public:
-  THolder() {
-    FThread = std::thread([this] {
-      HWND wnd = CreateWindowExW(0, L"STATIC", L"holder", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-      FOpened = OpenClipboard(wnd) != FALSE;
-      SetEvent(FReady);
-      WaitForSingleObject(FDone, INFINITE);
-      if (FOpened) CloseClipboard();
-      DestroyWindow(wnd);
-    });
-    WaitForSingleObject(FReady, INFINITE);
-  }
-  ~THolder() {
-    SetEvent(FDone);
-    FThread.join();
-    CloseHandle(FReady);
-    CloseHandle(FDone);
-  }
-  bool Opened() const { return FOpened; }
-
- private:
-  HANDLE FReady = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  HANDLE FDone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  bool FOpened = false;
-  std::thread FThread;
-};
-
 }  // namespace
 
 TEST_CASE("Clipboard: nested opens reach the system once; the first write empties it; the data is the system's") {
   Application->Handle();
   TClipboard* clip = Clipboard();
   REQUIRE(clip == Clipboard());
-  PutText("before");
+  PutClipboardText("before");
   REQUIRE(IsClipboardFormatAvailable(CF_TEXT));
 
   clip->Open();
@@ -125,8 +84,8 @@ TEST_CASE("Clipboard: nested opens reach the system once; the first write emptie
 
 TEST_CASE("Clipboard: held open by another window, it cannot be opened; nothing changes") {
   Application->Handle();
-  PutText("kept");
-  THolder holder;
+  PutClipboardText("kept");
+  TClipboardHolder holder;
   REQUIRE(holder.Opened());
   TClipboard* clip = Clipboard();
   CHECK_THROWS_WITH_AS(clip->Open(), "クリップボードを開くことができません", Exception);
