@@ -8,6 +8,7 @@
 #include <shlobj.h>
 
 #include "AboutBoxFm.h"
+#include "BrowseFolder.h"
 #include "ExportKit.h"
 #include "Fixtures.h"
 #include "IconFile.h"
@@ -96,6 +97,20 @@ TestKit::TDialogScript& TypeName(TestKit::TDialogScript& Script, const AnsiStrin
 AnsiString SelectedFolderText(HWND Dlg) {
   HWND tree = FindWindowExW(Dlg, nullptr, L"SysTreeView32", nullptr);
   const auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+  wchar_t text[MAX_PATH] = {};
+  TVITEMW tv{};
+  tv.mask = TVIF_TEXT;
+  tv.hItem = item;
+  tv.pszText = text;
+  tv.cchTextMax = MAX_PATH;
+  if (!item || !SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv))) return AnsiString();
+  return FromWide(text, wcslen(text));
+}
+
+// The text of the top item of the folder dialog's tree.
+AnsiString TreeRootText(HWND Dlg) {
+  HWND tree = FindWindowExW(Dlg, nullptr, L"SysTreeView32", nullptr);
+  const auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
   wchar_t text[MAX_PATH] = {};
   TVITEMW tv{};
   tv.mask = TVIF_TEXT;
@@ -343,6 +358,49 @@ TEST_CASE("Save all writes 0.ico, 1.ico, 2.ico, replacing older files; Cancel an
     CHECK(driver.Unexpected() == 0);
   }
   CHECK(FilesIn(none) == 0);
+}
+
+TEST_CASE("BrowseFolder: the title, the root of the tree, the chosen path; Cancel leaves the folder empty") {
+  Application->Handle();
+  const std::string folder = FreshTempFolder("browse_root");
+  struct Case {
+    const char* Name;
+    WideString Root;
+    bool Confirm;
+  };
+  const Case cases[] = {
+      {"the desktop at the top, cancelled", L"", false},
+      {"a folder at the top, confirmed", ToWide(folder), true},
+      {"a root the shell cannot read: the desktop, cancelled", L"Q:\\\\no such\\place", false},
+  };
+  AnsiString desktop;
+  for (const Case& c : cases) {
+    CAPTURE(c.Name);
+    AnsiString top;
+    DialogDriver driver;
+    driver.Expect("")
+        .Do([&](HWND dlg) {
+          top = TreeRootText(dlg);
+          // The user clicks the top folder.
+          HWND tree = FindWindowExW(dlg, nullptr, L"SysTreeView32", nullptr);
+          const LPARAM root = SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
+          if (c.Confirm) SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, root);
+        })
+        .Press(c.Confirm ? IDOK : IDCANCEL);
+    AnsiString result = "left over";
+    const bool ok = BrowseFolder("フォルダを選んでください", c.Root, result);
+    CHECK(driver.AllDone());
+    REQUIRE(driver.Seen().size() == 1);
+    CHECK(driver.Seen()[0].HasText("フォルダを選んでください"));
+    CHECK(ok == c.Confirm);
+    CHECK(result == (c.Confirm ? AnsiString(folder) : AnsiString()));
+    if (c.Root.empty()) desktop = top;
+    CHECK_FALSE(top.empty());
+    if (c.Confirm)
+      CHECK(top == "browse_root");
+    else
+      CHECK(top == desktop);
+  }
 }
 
 TEST_CASE("Save all into a folder where a file cannot be created: the error box, the icons before it kept") {
